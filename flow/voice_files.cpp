@@ -1,4 +1,7 @@
-#include <cstdio>
+// The C header before any C++ one: a libstdc++ header switches MinGW's stdio to MinGW's own
+// printf, and the Windows program formats its names with the runtime's sprintf.
+#include <stdio.h>
+
 #include <cstring>
 
 #include "flow/messages.h"
@@ -35,9 +38,9 @@ ExtractStatus RefreshVoiceFiles() {
         // Only the last folder is ever made, and its result does not matter: after a passed
         // presence check it exists already.
         PlatformMakeFolder(TargetPath);
-        std::sprintf(NameBuffer, FileNameFormat, baseName);
+        sprintf(NameBuffer, FileNameFormat, baseName);
         std::strcat(TargetPath, NameBuffer);
-        std::sprintf(NameBuffer, PayloadNameFormat, baseName);
+        sprintf(NameBuffer, PayloadNameFormat, baseName);
         const ExtractStatus status = ExtractPayload(TargetPath, NameBuffer);
         if (status != ExtractOk) {
             PlatformMessageBox(VoiceCannotWriteText, AppCaption, MbOk);
