@@ -177,9 +177,11 @@ class Prefix:
 
     # -- running the program ---------------------------------------------------------------
 
-    def run(self, program: str, args: List[str], keys: List[str], hold: Optional[str] = None):
-        """Runs the image, pressing keys[i] (default Return) on the i-th box; returns the boxes,
-        each as (owner, caption, style, text, answer), and the exit code."""
+    def run(self, program: str, args: List[str], keys: List[str], hold: Optional[str] = None,
+            on_box: Optional[Callable[[int, str], None]] = None):
+        """Runs the image, pressing keys[i] (default Return) on the i-th box, after on_box(i, its
+        window) where given; returns the boxes, each as (owner, caption, style, text, answer), and
+        the exit code."""
         holder = None
         if hold:
             release = self.drive_c / "release"
@@ -207,6 +209,8 @@ class Prefix:
                                              env=self.env, capture_output=True, text=True).stdout.split()
                     if windows:
                         time.sleep(0.2)
+                        if on_box and answered < calls:
+                            on_box(calls - 1, windows[-1])
                         key = keys[calls - 1] if calls - 1 < len(keys) else "Return"
                         subprocess.run(["xdotool", "key", "--window", windows[-1], *key.split()], env=self.env,
                                        stderr=subprocess.DEVNULL)
@@ -445,8 +449,39 @@ def run_case(p: Prefix, case: Case) -> List[str]:
     return problems + case.check(p)
 
 
+SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "advapi32.dll", "msvcrt.dll"}
+
+
+def check_image(win32: Path) -> List[str]:
+    """The shipped image: a PE32 GUI program for i386 that needs no DLL but the system's, with
+    the two records as BIN resources in language 1041, and within 64 KiB beyond them."""
+    image = win32 / "olvan-update.exe"
+    objdump = shutil.which("i686-w64-mingw32-objdump")
+    if not objdump or not shutil.which("wrestool"):
+        return ["objdump or wrestool missing"]
+    problems = []
+    headers = subprocess.run([objdump, "-p", "-h", str(image)], capture_output=True, text=True).stdout
+    if "file format pei-i386" not in headers or "(Windows GUI)" not in headers:
+        problems.append("not a PE32 GUI image for i386")
+    dlls = {d.lower() for d in re.findall(r"DLL Name: (\S+)", headers)}
+    if not dlls <= SYSTEM_DLLS:
+        problems.append(f"needs {sorted(dlls - SYSTEM_DLLS)}")
+    rsrc = re.search(r"\.rsrc\s+([0-9a-f]+)", headers)
+    beyond = image.stat().st_size - (int(rsrc.group(1), 16) if rsrc else 0)
+    if beyond > 65536:
+        problems.append(f"{beyond} bytes beyond the records")
+    listed = subprocess.run(["wrestool", "-l", str(image)], capture_output=True, text=True).stdout
+    found = sorted(int(size) for size in re.findall(r"--type='BIN' .*--language=1041 \[offset=\S+ size=(\d+)\]",
+                                                   listed))
+    stored = sorted((win32 / "resources" / r).stat().st_size for r in ("OLVAN.PCK", "12QAAS03.PCK"))
+    if found != stored:
+        problems.append(f"BIN resources of {found} bytes, records of {stored}")
+    print(f"{'FAIL' if problems else 'pass'}  the image ({beyond} bytes beyond its records)", flush=True)
+    return problems
+
+
 def missing_parts():
-    missing = [tool for tool in ("wine", "wineboot", "wineserver", "Xvfb", "xdotool", "setpriv")
+    missing = [tool for tool in ("wine", "wineboot", "wineserver", "Xvfb", "xdotool", "setpriv", "wrestool")
                if not shutil.which(tool)]
     locales = subprocess.run(["locale", "-a"], capture_output=True, text=True).stdout.lower()
     if "ja_jp.utf8" not in locales:
@@ -476,7 +511,10 @@ def main():
         return SKIPPED
 
     prefix = Prefix(args.work.resolve(), args.win32.resolve(), args.pack.resolve())
-    failures = 0
+    image_problems = check_image(args.win32)
+    for problem in image_problems:
+        print("      " + problem, flush=True)
+    failures = bool(image_problems)
     try:
         prefix.start()
         for case in CASES:
