@@ -118,11 +118,13 @@ inline void CopyRefWide(uint8_t *out, uint32_t distance, uint32_t length) {
     for (; i < length; i += 8) Copy8(out + i, out + i - step);
 }
 
-// The wide steps run while this much input is left. Eight bytes of it cover the wide loads past
-// a token; the rest is the part of a valid stream that must follow, and at 5 bytes for the
-// shortest output of a token (a LongRef of length 2) and a flag byte per eight tokens, 56 bytes
-// expand to more than the 15 bytes that a wide copy may have written past its end.
-constexpr int32_t WideInputMargin = 64;
+// Whole groups go the wide way while this much input is left: a group takes at most 41 bytes, a
+// wide load reads 8 bytes past a token, and the rest is the part of a valid stream that must follow
+// the group. At 5 bytes for the shortest output of a token (a LongRef of length 2) and a flag byte
+// per eight tokens, 56 bytes expand to more than the 15 bytes that a wide copy may write past its
+// end, so the tokens that follow write over them.
+constexpr int32_t WideInputMargin = 41 + 8 + 56;
+// Room for a wide literal copy, and for what a wide reference copy writes past its end.
 constexpr int32_t WideOutputMargin = 16;
 
 } // namespace
@@ -138,6 +140,35 @@ int32_t ExpandPayload(uint8_t *output, const uint8_t *input, int32_t count, Expa
     uint32_t flags = 0; // the group's flag bits not used yet, the next token's in bit 0
     int32_t tokens = 0; // tokens left in the group
 
+    // The wide way: no test of the input's end inside a group, literal runs in one eight-byte
+    // copy, references in wide steps. A token that needs any care (a bad distance, or a copy that
+    // reaches near the output's end) is left, undecoded, to the careful way below.
+    while (tokens == 0 && inEnd - in >= WideInputMargin && outEnd - out >= WideOutputMargin) {
+        flags = *in++;
+        tokens = GroupTokens;
+        for (;;) {
+            // The literals up to the next reference or the group's end, maybe none: the bits
+            // above the group's last token are 0, so the run stops there.
+            const int32_t run = __builtin_ctz(~flags);
+            Copy8(out, in);
+            out += run;
+            in += run;
+            flags >>= run;
+            tokens -= run;
+            if (tokens == 0) break;
+            const Ref ref = DecodeRef(LoadLe64(in));
+            if (ref.distance - 1 >= uint32_t(out - output) ||
+                int32_t(ref.length) > int32_t(outEnd - out) - WideOutputMargin)
+                break;
+            CopyRefWide(out, ref.distance, ref.length);
+            in += ref.size;
+            out += ref.length;
+            flags >>= 1;
+            if (--tokens == 0) break;
+        }
+    }
+
+    // The careful way, a token at a time, every rule tested.
     for (;;) {
         if (tokens == 0) {
             if (in == inEnd) break;
@@ -145,53 +176,29 @@ int32_t ExpandPayload(uint8_t *output, const uint8_t *input, int32_t count, Expa
             tokens = GroupTokens;
             if (in == inEnd) break; // a last flag byte that no token follows
         }
-        const bool wide = inEnd - in >= WideInputMargin && outEnd - out >= WideOutputMargin;
         if (flags & 1) {
-            if (wide) {
-                // The run of literals up to the next back-reference or the group's end; the
-                // bits above the group's last token are 0, so the run stops there.
-                const int32_t run = __builtin_ctz(~flags);
-                Copy8(out, in);
-                out += run;
-                in += run;
-                flags >>= run;
-                tokens -= run;
-                continue;
-            }
             if (out == outEnd) {
                 *fault = ExpandOverflow;
                 break;
             }
             *out++ = *in++;
         } else {
-            Ref ref;
-            if (wide) {
-                ref = DecodeRef(LoadLe64(in));
-            } else {
-                const int32_t left = int32_t(inEnd - in);
-                if (RefSize(ClassifyRef(*in)) > left) {
-                    *fault = ExpandCutToken;
-                    break;
-                }
-                const RefFields fields = ReadRef(in);
-                ref = {uint32_t(fields.size), uint32_t(fields.length), uint32_t(fields.distance)};
+            if (RefSize(ClassifyRef(*in)) > int32_t(inEnd - in)) {
+                *fault = ExpandCutToken;
+                break;
             }
-            if (ref.distance == 0 || ref.distance > uint32_t(out - output)) {
+            const RefFields ref = ReadRef(in);
+            if (ref.distance == 0 || ref.distance > out - output) {
                 *fault = ExpandBadDistance;
                 break;
             }
-            const uint32_t room = uint32_t(outEnd - out);
-            if (ref.length > room) {
+            if (ref.length > outEnd - out) {
                 *fault = ExpandOverflow;
                 break;
             }
             in += ref.size;
-            if (wide && ref.length <= room - WideOutputMargin) {
-                CopyRefWide(out, ref.distance, ref.length);
-            } else {
-                const uint8_t *from = out - ref.distance;
-                for (uint32_t i = 0; i < ref.length; i++) out[i] = from[i];
-            }
+            const uint8_t *from = out - ref.distance;
+            for (int32_t i = 0; i < ref.length; i++) out[i] = from[i];
             out += ref.length;
         }
         flags >>= 1;

@@ -148,6 +148,13 @@ TEST(ExpandPayload, StopsBeforeTheFaultyTokenOfAMalformedStream) {
     Bytes literalPastTheBrim = LiteralThenLongRefs(toTheBrim);
     literalPastTheBrim[78] |= 0x80; // the third group's flag byte: its last token is a literal
     literalPastTheBrim.push_back(0x42);
+    // A group that starts 20 bytes before the end of the buffer, with plenty of input after it:
+    // seven literals, then a MidRef of 14 bytes, one more than there is room for.
+    std::vector<int32_t> nearTheBrim(21, 65537);
+    nearTheBrim.insert(nearTheBrim.end(), 2, (ExpandBufferSize - 20 - 1 - 21 * 65537) / 2);
+    Bytes refNearTheBrim = LiteralThenLongRefs(nearTheBrim);
+    refNearTheBrim.insert(refNearTheBrim.end(), {0x7F, 1, 2, 3, 4, 5, 6, 7, 0xE8, 0x01});
+    refNearTheBrim.insert(refNearTheBrim.end(), 160, 0xFF);
     const FaultCase cases[] = {
         {"ByteRef distance 0", {0x01, 0x41, 0x80, 0x00}, ExpandBadDistance, 1},
         {"MidRef distance 0", {0x01, 0x41, 0xC0, 0x00}, ExpandBadDistance, 1},
@@ -165,6 +172,8 @@ TEST(ExpandPayload, StopsBeforeTheFaultyTokenOfAMalformedStream) {
         {"a back-reference past 1,400,000 bytes",
          LiteralThenLongRefs(std::vector<int32_t>(22, 65537)), ExpandOverflow, 1 + 21 * 65537},
         {"a literal past 1,400,000 bytes", literalPastTheBrim, ExpandOverflow, ExpandBufferSize},
+        {"a reference past 1,400,000 bytes after literals", refNearTheBrim, ExpandOverflow,
+         ExpandBufferSize - 13},
     };
     for (const FaultCase &c : cases) {
         ExpandFault fault;
