@@ -94,7 +94,7 @@ void Register(const Input &in) {
                                            reinterpret_cast<char *>(Output.data()),
                                            int(in.lz4.size()), int(Output.size())));
     });
-    decode("memcpy", [&] {
+    decode("memcpy", [&, size] {
         std::memcpy(Output.data(), in.data.data(), in.data.size());
         return size;
     });

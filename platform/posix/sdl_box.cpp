@@ -1,7 +1,9 @@
 #include "platform/posix/sdl_box.h"
 
 #include <SDL.h>
+#include <dlfcn.h>
 
+#include <clocale>
 #include <cstring>
 
 #include "platform/platform.h"
@@ -12,10 +14,30 @@ namespace {
 char Text[1024];
 char Caption[512];
 
+// SDL is loaded only when a box is to be drawn: a run in the terminal does not pay for loading it,
+// and the program runs where SDL is not installed.
+using ShowMessageBoxCall = int (*)(const SDL_MessageBoxData *, int *);
+
+ShowMessageBoxCall ShowMessageBox;
+bool SdlTried = false;
+
+ShowMessageBoxCall LoadSdl() {
+    if (!SdlTried) {
+        SdlTried = true;
+        // The player's locale, so that the box draws its Japanese text with the player's fonts.
+        setlocale(LC_CTYPE, "");
+        if (void *library = dlopen("libSDL2-2.0.so.0", RTLD_NOW | RTLD_LOCAL))
+            ShowMessageBox =
+                reinterpret_cast<ShowMessageBoxCall>(dlsym(library, "SDL_ShowMessageBox"));
+    }
+    return ShowMessageBox;
+}
+
 } // namespace
 
 bool ShowSdlBox(const char *text, const char *caption, uint32_t style, int32_t *answer) {
-    if (!Cp932ToUtf8(text, std::strlen(text), Text, sizeof Text, false) ||
+    const ShowMessageBoxCall showMessageBox = LoadSdl();
+    if (!showMessageBox || !Cp932ToUtf8(text, std::strlen(text), Text, sizeof Text, false) ||
         !Cp932ToUtf8(caption, std::strlen(caption), Caption, sizeof Caption, false))
         return false;
     // The buttons of a Japanese Windows: OK and キャンセル.
@@ -39,7 +61,7 @@ bool ShowSdlBox(const char *text, const char *caption, uint32_t style, int32_t *
         nullptr,
     };
     int button = -1;
-    if (SDL_ShowMessageBox(&box, &button) < 0) return false;
+    if (showMessageBox(&box, &button) < 0) return false;
     // The close box chooses no button: it cancels where there is a Cancel.
     *answer = button == IdOk || !withCancel ? IdOk : IdCancel;
     return true;

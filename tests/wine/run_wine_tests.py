@@ -449,6 +449,48 @@ def run_case(p: Prefix, case: Case) -> List[str]:
     return problems + case.check(p)
 
 
+def check_native_boxes(p: Prefix, native: Path) -> List[str]:
+    """The native program with a display: its boxes are SDL's, answered like Wine's."""
+    root = p.work / "native"
+    game = root / "drive_c/Games/Olvan"
+    game.mkdir(parents=True)
+    (root / "dosdevices").mkdir()
+    (root / "dosdevices/c:").symlink_to("../drive_c")
+    (root / "user.reg").write_text("WINE REGISTRY Version 2\n\n[Software\\\\Brenmo\\\\Olvan] 1\n"
+                                   "\"DataDir\"=\"C:\\\\Games\\\\Olvan\"\n")
+    problems = []
+    for keys, expected in ((["Escape"], OLD_EXECUTABLE), (["Return", "Return"], p.expected["OLVAN.PCK"])):
+        (game / "OLVAN.EXE").write_bytes(OLD_EXECUTABLE)
+        env = dict(p.env, WINEPREFIX=str(root))
+        process = subprocess.Popen([str(native)], env=env, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE)
+        for key in keys:
+            windows = []
+            for _ in range(100):
+                # SDL names its box in UTF8_STRING, which xdotool's search does not read.
+                tree = subprocess.run(["xwininfo", "-root", "-tree"], env=p.env, capture_output=True,
+                                      text=True).stdout
+                windows = re.findall(r'^\s*(0x[0-9a-f]+) "Olvan update"', tree, re.M)
+                if windows:
+                    break
+                time.sleep(0.1)
+            if not windows:
+                problems.append(f"{keys}: no SDL box came")
+                break
+            time.sleep(0.3)
+            subprocess.run(["xdotool", "key", "--window", windows[-1], key], env=p.env, stderr=subprocess.DEVNULL)
+            time.sleep(0.5)
+        try:
+            out, _ = process.communicate(timeout=20)
+        except subprocess.TimeoutExpired:
+            process.kill()
+            out, _ = process.communicate()
+        if process.returncode != 0 or out:
+            problems.append(f"{keys}: exit code {process.returncode}, printed {out[:60]!r}")
+        problems += holds(game / "OLVAN.EXE", expected, f"after {keys}")
+    print(f"{'FAIL' if problems else 'pass'}  the native program's SDL boxes", flush=True)
+    return problems
+
+
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "advapi32.dll", "msvcrt.dll"}
 
 
@@ -481,7 +523,7 @@ def check_image(win32: Path) -> List[str]:
 
 
 def missing_parts():
-    missing = [tool for tool in ("wine", "wineboot", "wineserver", "Xvfb", "xdotool", "setpriv", "wrestool")
+    missing = [tool for tool in ("wine", "wineboot", "wineserver", "Xvfb", "xdotool", "xwininfo", "setpriv", "wrestool")
                if not shutil.which(tool)]
     locales = subprocess.run(["locale", "-a"], capture_output=True, text=True).stdout.lower()
     if "ja_jp.utf8" not in locales:
@@ -497,6 +539,7 @@ def main():
     parser.add_argument("--win32", type=Path, required=True)
     parser.add_argument("--pack", type=Path, required=True)
     parser.add_argument("--work", type=Path, required=True)
+    parser.add_argument("--native", type=Path, help="the native program, to try its SDL boxes too")
     parser.add_argument("--only", help="run only the cases whose name holds this")
     args = parser.parse_args()
 
@@ -517,6 +560,11 @@ def main():
     failures = bool(image_problems)
     try:
         prefix.start()
+        if args.native and not args.only:
+            problems = check_native_boxes(prefix, args.native.resolve())
+            failures += bool(problems)
+            for problem in problems:
+                print("      " + problem, flush=True)
         for case in CASES:
             if args.only and args.only not in case.name:
                 continue
