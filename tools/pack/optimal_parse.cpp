@@ -41,26 +41,33 @@ constexpr int LongerRefCount = sizeof LongerRefs / sizeof LongerRefs[0];
 // enter at the front, smaller than all held ones, and leave at the back.
 class SlidingMinimum {
   public:
+    // Room for every destination of one range of an input of that size: at most 65,536.
+    explicit SlidingMinimum(int32_t inputSize) {
+        uint32_t room = 1;
+        while (room < uint32_t(std::min(inputSize, 65536)) + 1) room *= 2;
+        ring_.resize(room);
+        mask_ = room - 1;
+    }
+
     void Clear() { front_ = back_ = 0; }
     bool Empty() const { return front_ == back_; }
 
     template <typename Cost> void PushFront(int32_t position, Cost cost) {
         const int32_t value = cost(position);
-        while (!Empty() && cost(ring_[front_ & Mask]) >= value) front_++;
-        ring_[--front_ & Mask] = position;
+        while (!Empty() && cost(ring_[front_ & mask_]) >= value) front_++;
+        ring_[--front_ & mask_] = position;
     }
 
     void DropBeyond(int32_t last) {
-        while (!Empty() && ring_[(back_ - 1) & Mask] > last) back_--;
+        while (!Empty() && ring_[(back_ - 1) & mask_] > last) back_--;
     }
 
     // The position of the smallest cost held.
-    int32_t Best() const { return ring_[(back_ - 1) & Mask]; }
+    int32_t Best() const { return ring_[(back_ - 1) & mask_]; }
 
   private:
-    // Room for every destination of one range: at most 65,536 positions.
-    static constexpr uint32_t Mask = (1u << 17) - 1;
-    std::vector<int32_t> ring_ = std::vector<int32_t>(Mask + 1);
+    std::vector<int32_t> ring_;
+    uint32_t mask_;
     uint32_t front_ = 0;
     uint32_t back_ = 0;
 };
@@ -73,7 +80,7 @@ Parse ParseOptimal(const std::vector<PositionMatches> &matches) {
     std::vector<int32_t> costToGo(size_t(size + 1) * Phases, 0);
     std::vector<int32_t> chosenLength(size_t(size) * Phases);
     std::vector<uint8_t> chosenWindow(size_t(size) * Phases);
-    std::vector<SlidingMinimum> ranges(LongerRefCount * Phases);
+    std::vector<SlidingMinimum> ranges(LongerRefCount * Phases, SlidingMinimum(size));
 
     for (int32_t i = size - 1; i >= 0; i--) {
         const PositionMatches &m = matches[size_t(i)];
