@@ -10,7 +10,7 @@ import subprocess
 import sys
 from pathlib import Path
 
-from run_wine_tests import Prefix, missing_parts
+from run_wine import Prefix, missing_parts
 
 
 def main():

@@ -1,13 +1,15 @@
 #!/usr/bin/env python3
-"""The Windows program under 32-bit Wine, as a player meets it.
+"""The cases of cases.py with the Windows program under 32-bit Wine, as a player meets it.
 
-Each case of the table sets up the prefix, runs the real image, answers its message boxes with the
-keys a player would press, and checks the boxes (text, caption, buttons, in order, and the answer
-each gave), the exit code and the files. The boxes are read from Wine's traces: the relay trace of
-MessageBoxA gives the owner, caption, style and answer; the msgbox trace gives the text as the box
-shows it, in Unicode, which proves the code page 932 conversion.
+Each case sets up the prefix, runs the real image, answers its message boxes with the keys a player
+would press, and checks the boxes (text, caption, buttons, in order, and the answer each gave), the
+exit code and the files. The boxes are read from Wine's traces: the relay trace of MessageBoxA
+gives the owner, caption, style and answer; the msgbox trace gives the text as the box shows it, in
+Unicode, which proves the code page 932 conversion. Before the cases it checks the image's make-up
+and, given the native program, its SDL boxes under the same display.
 
-    run_wine_tests.py --win32 build/win32 --pack build/native/olvan-pack --work DIR [--only NAME]
+    run_wine.py --win32 build/win32 --pack build/native/olvan-pack --work DIR [--native PROGRAM]
+                [--only NAME]
 
 Exits 0 when every case passes, 1 when one fails, and 77 (skipped) where Wine, Xvfb, xdotool or
 the ja_JP.UTF-8 locale is missing, unless OLVAN_REQUIRE_WINE=1, where that is a failure.
@@ -24,48 +26,11 @@ import time
 from pathlib import Path
 from typing import Callable, List, Optional
 
+from cases import OLD_EXECUTABLE, Case, Install, Value, compare, files_below, holds, run_table
+
 SKIPPED = 77
-EXECUTABLE_STAMP = 971424710  # 2000-10-13 08:11:50 UTC
-VOICE_STAMP = 968599678  # 2000-09-10 15:27:58 UTC
-OLD_EXECUTABLE = b"the executable at version 1.03"
-OLD_VOICE = b"the voice before"
 
-CAPTION = "Olvan update"
-MB_OK, MB_OKCANCEL_QUESTION = 0x00, 0x21
-IDOK, IDCANCEL = 1, 2
-
-
-@dataclasses.dataclass
-class Box:
-    text: str
-    caption: str = CAPTION
-    style: int = MB_OK
-    answer: int = IDOK
-
-
-CONFIRM = Box("Olvan.exeをバージョン1.04に\n書き換えてよろしいですか？", style=MB_OKCANCEL_QUESTION)
-CANCELLED = dataclasses.replace(CONFIRM, answer=IDCANCEL)
-NOT_INSTALLED = Box("Ｏｌｖａｎがインストールされていません。")
-NOT_FOUND = Box("Olvan.exeが見つかりません。")
-FINISHED = Box("データーの更新が終了しました。")
-CANNOT_WRITE = Box("Olvan.exeに書き込みできません。")
-DISK_FULL = Box("書き込みに失敗しました。\nディスク領域が不足しています。\nディスクの空き領域を増やしてから、もう一度実行してください。")
-VOICE_CANNOT_WRITE = Box("10226a_aが書き込みできません。")
-
-
-def no_resource(payload):
-    return Box("リソースが見つかりません", payload)
-
-
-def cannot_open(payload):
-    return Box("ファイルがひらけません", payload)
-
-
-def too_large(payload):
-    return Box("ファイルがおおきすぎます", payload)
-
-
-class Prefix:
+class Prefix(Install):
     """One Wine prefix for the whole run, under Xvfb, with the game installed afresh per case."""
 
     def __init__(self, work: Path, win32: Path, pack: Path):
@@ -139,27 +104,28 @@ class Prefix:
         if self.player:
             subprocess.run(["chown", "-R", "-h", "65534:65534", str(path)], check=True)
 
-    def set_data_dir(self, value: Optional[str], kind="REG_SZ"):
-        self.reg("delete", r"HKCU\Software\Brenmo", "/f")
+    def set_value(self, value: Optional[Value]):
+        """Through a registry file that reg.exe imports, in UTF-16: it takes values of any size."""
+        lines = ["Windows Registry Editor Version 5.00", "", r"[-HKEY_CURRENT_USER\Software\Brenmo]", ""]
         if value is not None:
-            self.reg("add", r"HKCU\Software\Brenmo\Olvan", "/v", "DataDir", "/t", kind, "/d", value, "/f")
+            if value.kind == "REG_SZ":
+                data = '"' + value.data.replace("\\", "\\\\").replace('"', '\\"') + '"'
+            elif value.kind == "REG_DWORD":
+                data = f"dword:{value.data:08x}"
+            else:
+                raw = value.data if value.kind == "REG_BINARY" else (value.data + "\0").encode("utf-16-le")
+                data = ("hex:" if value.kind == "REG_BINARY" else "hex(2):") + ",".join(f"{b:02x}" for b in raw)
+            lines += [r"[HKEY_CURRENT_USER\Software\Brenmo\Olvan]", f'"DataDir"={data}', ""]
+        file = self.work / "value.reg"
+        file.write_bytes(b"\xff\xfe" + "\r\n".join(lines).encode("utf-16-le"))
+        self.hand_over(file)
+        self.reg("import", "Z:" + str(file).replace("/", "\\"))
 
     def fresh_drive(self):
         for entry in self.drive_c.iterdir():
             if entry.name not in ("windows", "users", "Program Files", "ProgramData", "Program Files (x86)"):
                 subprocess.run(["chmod", "-R", "u+w", str(entry)])
                 shutil.rmtree(entry) if entry.is_dir() and not entry.is_symlink() else entry.unlink()
-
-    def install(self, folder="GAMES/OLVAN", voice=True, data_dir=r"C:\Games\Olvan"):
-        """The game as its installer leaves it, folders spelled in capitals."""
-        self.set_data_dir(data_dir)
-        game = self.drive_c / folder
-        (game / "VOICE/KELO").mkdir(parents=True, exist_ok=True)
-        (game / "OLVAN.EXE").write_bytes(OLD_EXECUTABLE)
-        if voice:
-            (game / "VOICE/KELO/10226A_A").mkdir()
-            (game / "VOICE/KELO/10226A_A/12QAAS03.PCM").write_bytes(OLD_VOICE)
-        return game
 
     def small_disk(self, size: str) -> Optional[Path]:
         """A real tmpfs of that size, as drive D:; None where mounting is not permitted."""
@@ -175,6 +141,9 @@ class Prefix:
         link.symlink_to(disk)
         return disk
 
+    def small_disk_path(self) -> Path:
+        return Path(os.readlink(self.root / "dosdevices" / "d:"))
+
     # -- running the program ---------------------------------------------------------------
 
     def run(self, program: str, args: List[str], keys: List[str], hold: Optional[str] = None,
@@ -184,9 +153,10 @@ class Prefix:
         the exit code."""
         holder = None
         if hold:
-            release = self.drive_c / "release"
+            release = self.drive_c / "windows/temp/release"
             release.unlink(missing_ok=True)
-            holder = subprocess.Popen(self.player + ["wine", str(self.win32 / "hold_open.exe"), hold, r"C:\release"],
+            holder = subprocess.Popen(self.player + ["wine", str(self.win32 / "hold_open.exe"), hold,
+                                                     r"C:\windows\temp\release"],
                                       env=self.env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
                                       stdin=subprocess.DEVNULL)
             if holder.stdout.readline().strip() != b"held":
@@ -195,8 +165,9 @@ class Prefix:
         trace_path = self.work / f"trace-{self.runs}.txt"
         env = dict(self.env, WINEDEBUG="trace+msgbox,+relay")
         with open(trace_path, "wb") as trace:
+            # From drive C:, which becomes the current drive.
             process = subprocess.Popen(self.player + ["wine", str(program), *args], env=env, stdout=subprocess.DEVNULL,
-                                       stderr=trace, stdin=subprocess.DEVNULL)
+                                       stderr=trace, stdin=subprocess.DEVNULL, cwd=self.drive_c)
             answered, sent_at, deadline = 0, 0.0, time.time() + 60
             while process.poll() is None and time.time() < deadline:
                 text = trace_path.read_bytes().decode("utf-8", "replace")
@@ -220,7 +191,7 @@ class Prefix:
                 process.kill()
                 process.wait()
         if holder:
-            (self.drive_c / "release").write_bytes(b"")
+            (self.drive_c / "windows/temp/release").write_bytes(b"")
             holder.wait(timeout=30)
         return parse_boxes(trace_path.read_bytes().decode("utf-8", "replace")), process.returncode
 
@@ -283,170 +254,20 @@ def parse_boxes(trace):
     return boxes
 
 
-# -- the cases --------------------------------------------------------------------------------
-
-@dataclasses.dataclass
-class Case:
-    name: str
-    setup: Callable[[Prefix], None]
-    boxes: List[Box]
-    check: Callable[[Prefix], List[str]] = lambda p: []
-    keys: List[str] = dataclasses.field(default_factory=list)
-    program: str = "olvan-update.exe"
-    args: List[str] = dataclasses.field(default_factory=list)
-    hold: Optional[str] = None  # a Windows path that another program holds open meanwhile
-    needs_mount: bool = False
-
-
-def holds(path: Path, expected: bytes, what: str) -> List[str]:
-    if not path.is_file():
-        return [f"{what}: {path} is missing"]
-    actual = path.read_bytes()
-    return [] if actual == expected else [f"{what}: {len(actual)} bytes where {len(expected)} were expected"]
-
-
-def stamped(path: Path, stamp: int, what: str) -> List[str]:
-    st = path.stat()
-    problems = []
-    if int(st.st_mtime) != stamp or int(st.st_atime) != stamp:
-        problems.append(f"{what}: times {int(st.st_mtime)}/{int(st.st_atime)}, not {stamp}")
-    if not st.st_mode & 0o200:
-        problems.append(f"{what}: left read-only")
-    return problems
-
-
-GAME = "GAMES/OLVAN"
-
-
-def game(p: Prefix) -> Path:
-    return p.drive_c / GAME
-
-
-def voice(p: Prefix) -> Path:
-    return game(p) / "VOICE/KELO/10226A_A/12QAAS03.PCM"
-
-
-def unchanged(p: Prefix) -> List[str]:
-    return holds(game(p) / "OLVAN.EXE", OLD_EXECUTABLE, "executable") + holds(voice(p), OLD_VOICE, "voice")
-
-
-def both_replaced(p: Prefix) -> List[str]:
-    # The times first: reading a file may move its access time.
-    problems = stamped(game(p) / "OLVAN.EXE", EXECUTABLE_STAMP, "executable")
-    problems += stamped(voice(p), VOICE_STAMP, "voice")
-    problems += holds(game(p) / "OLVAN.EXE", p.expected["OLVAN.PCK"], "executable")
-    problems += holds(voice(p), p.expected["12QAAS03.PCK"], "voice")
-    names = sorted(e.name for e in game(p).iterdir()) + sorted(e.name for e in voice(p).parent.iterdir())
-    if names != ["OLVAN.EXE", "VOICE", "12QAAS03.PCM"]:
-        problems.append(f"names afterwards: {names}")
-    return problems
-
-
-def only_executable_replaced(p: Prefix) -> List[str]:
-    return holds(game(p) / "OLVAN.EXE", p.expected["OLVAN.PCK"], "executable") + \
-        holds(voice(p), OLD_VOICE, "voice")
-
-
-def make_read_only(path_of):
-    def setup(p: Prefix):
-        p.install()
-        path_of(p).chmod(0o444)
-    return setup
-
-
-def folder_in_place(path_of):
-    def setup(p: Prefix):
-        p.install()
-        target = path_of(p)
-        target.unlink()
-        target.mkdir()
-    return setup
-
-
-def on_small_disk(size):
-    def setup(p: Prefix):
-        disk = p.small_disk(size)
-        p.set_data_dir("D:\\")
-        (disk / "Olvan.exe").write_bytes(OLD_EXECUTABLE)
-        (disk / "Voice/Kelo/10226a_a").mkdir(parents=True)
-        (disk / "Voice/Kelo/10226a_a/12qaas03.pcm").write_bytes(OLD_VOICE)
-    return setup
-
-
-def disk_holds(executable_whole):
-    def check(p: Prefix):
-        disk = Path(os.readlink(p.root / "dosdevices" / "d:"))
-        exe = (disk / "Olvan.exe").read_bytes()
-        problems = [] if (exe == p.expected["OLVAN.PCK"]) == executable_whole else \
-            [f"executable of {len(exe)} bytes"]
-        if len((disk / "Voice/Kelo/10226a_a/12qaas03.pcm").read_bytes()) >= len(p.expected["12QAAS03.PCK"]):
-            problems.append("the voice file was written whole")
-        return problems
-    return check
-
-
-def japanese_install(p: Prefix):
-    folder = "ゲーム/オルヴァン表"
-    p.install(folder=folder, data_dir="C:\\ゲーム\\オルヴァン表")
-
-
-CASES = [
-    Case("no install folder in the registry", lambda p: p.set_data_dir(None), [NOT_INSTALLED]),
-    Case("an empty install folder", lambda p: p.set_data_dir(""), [NOT_INSTALLED]),
-    Case("no executable", lambda p: p.set_data_dir(r"C:\Nowhere"), [NOT_FOUND]),
-    Case("the confirmation cancelled with Escape", Prefix.install, [CANCELLED], unchanged, keys=["Escape"]),
-    Case("the confirmation cancelled with its Cancel button", Prefix.install, [CANCELLED], unchanged,
-         keys=["Tab Return"]),
-    Case("the confirmation closed with its close box", Prefix.install, [CANCELLED], unchanged, keys=["alt+F4"]),
-    Case("no executable payload", Prefix.install, [CONFIRM, no_resource("olvan.pck")], unchanged,
-         program="variants/olvan-update-no-exe-payload.exe"),
-    Case("a read-only executable", make_read_only(lambda p: game(p) / "OLVAN.EXE"),
-         [CONFIRM, cannot_open("olvan.pck"), CANNOT_WRITE], unchanged),
-    Case("an executable held open by a running program", Prefix.install,
-         [CONFIRM, cannot_open("olvan.pck"), CANNOT_WRITE], unchanged, hold=r"C:\GAMES\OLVAN\OLVAN.EXE"),
-    Case("a folder named olvan.exe", folder_in_place(lambda p: game(p) / "OLVAN.EXE"),
-         [CONFIRM, cannot_open("olvan.pck"), CANNOT_WRITE]),
-    Case("a disk that fills during the executable", on_small_disk("64k"),
-         [CONFIRM, too_large("olvan.pck"), DISK_FULL], disk_holds(False), needs_mount=True),
-    Case("no voice data installed", lambda p: p.install(voice=False), [CONFIRM, FINISHED],
-         lambda p: holds(game(p) / "OLVAN.EXE", p.expected["OLVAN.PCK"], "executable") +
-         (["a voice folder was made"] if (game(p) / "VOICE/KELO/10226A_A").exists() else [])),
-    Case("both files replaced, folders in capitals", Prefix.install, [CONFIRM, FINISHED], both_replaced),
-    Case("arguments on the command line change nothing", Prefix.install, [CONFIRM, FINISHED], both_replaced,
-         args=[r"C:\Elsewhere", "/silent"]),
-    Case("an install folder that ends in a backslash", lambda p: p.install(data_dir="C:\\Games\\Olvan\\"),
-         [CONFIRM, FINISHED], both_replaced),
-    Case("an install folder whose name ends in 表", japanese_install, [CONFIRM, FINISHED],
-         lambda p: holds(p.drive_c / "ゲーム/オルヴァン表/OLVAN.EXE", p.expected["OLVAN.PCK"], "executable")),
-    Case("no voice payload", Prefix.install, [CONFIRM, no_resource("12QAAS03.pck"), VOICE_CANNOT_WRITE],
-         only_executable_replaced, program="variants/olvan-update-no-voice-payload.exe"),
-    Case("a read-only voice file", make_read_only(voice),
-         [CONFIRM, cannot_open("12QAAS03.pck"), VOICE_CANNOT_WRITE], only_executable_replaced),
-    Case("a folder in the voice file's place", folder_in_place(voice),
-         [CONFIRM, cannot_open("12QAAS03.pck"), VOICE_CANNOT_WRITE]),
-    Case("a disk that fills during the voice file", on_small_disk("880k"),
-         [CONFIRM, too_large("12QAAS03.pck"), VOICE_CANNOT_WRITE, DISK_FULL], disk_holds(True), needs_mount=True),
-]
-
-
 def run_case(p: Prefix, case: Case) -> List[str]:
     p.fresh_drive()
     case.setup(p)
-    p.hand_over(p.root / "drive_c")
+    p.hand_over(p.drive_c)
     for disk in p.mounts:
         p.hand_over(disk)
-    boxes, exit_code = p.run(p.win32 / case.program, case.args, case.keys, case.hold)
-    problems = []
-    if exit_code != 0:
-        problems.append(f"exit code {exit_code}")
-    shown = [(b[1], b[2], b[3], b[4]) for b in boxes]
-    expected = [(b.caption, b.style, b.text, b.answer) for b in case.boxes]
-    if shown != expected:
-        problems.append("boxes:\n      shown    " + "\n               ".join(map(repr, shown)) +
-                        "\n      expected " + "\n               ".join(map(repr, expected)))
+    roots = [p.drive_c] + ([p.small_disk_path()] if case.needs_mount else [])
+    before = files_below(*roots)
+    program = p.win32 / (f"variants/olvan-update-{case.variant}.exe" if case.variant else "olvan-update.exe")
+    boxes, exit_code = p.run(program, case.args, case.keys, case.hold)
     if any(b[0] != 0 for b in boxes):
-        problems.append("a box with an owner window")
-    return problems + case.check(p)
+        return ["a box with an owner window"]
+    shown = [(b[1], b[2], b[3], b[4]) for b in boxes]
+    return compare(case, shown, exit_code, before, files_below(*roots)) + case.check(p)
 
 
 def check_native_boxes(p: Prefix, native: Path) -> List[str]:
@@ -565,18 +386,7 @@ def main():
             failures += bool(problems)
             for problem in problems:
                 print("      " + problem, flush=True)
-        for case in CASES:
-            if args.only and args.only not in case.name:
-                continue
-            if case.needs_mount and os.geteuid() != 0:
-                print(f"skip  {case.name}: mounting a small tmpfs needs root")
-                continue
-            started = time.time()
-            problems = run_case(prefix, case)
-            failures += bool(problems)
-            print(f"{'FAIL' if problems else 'pass'}  {case.name} ({time.time() - started:.1f} s)", flush=True)
-            for problem in problems:
-                print("      " + problem, flush=True)
+        failures += run_table(lambda case: run_case(prefix, case), args.only, native=False)
     finally:
         prefix.stop()
     print(f"{failures} of the cases failed" if failures else "every case passed")
