@@ -8,6 +8,9 @@ exit code (always 0) and that no file appeared or went away below drive C: or th
 """
 
 import dataclasses
+import os
+import subprocess
+import time
 from pathlib import Path
 from typing import Callable, List, Optional, Union
 
@@ -64,17 +67,47 @@ def sz(text):
 
 
 class Install:
-    """What a runner provides to set a case up; see run_wine.py and run_native.py."""
+    """A prefix with the game in it, as a case sets it up; run_wine.py and run_native.py make
+    theirs. The runner's prefix is root, its drive C: drive_c, its scratch folder work."""
+    root: Path
     drive_c: Path
-    expected: dict  # record name -> its expanded bytes
+    work: Path
+
+    def __init__(self):
+        self.mounts = []
+        self.expected = {}  # record name -> its expanded bytes
 
     def set_value(self, value: Optional[Value]):
         """DataDir of HKCU\\Software\\Brenmo\\Olvan; None removes the key."""
         raise NotImplementedError
 
+    def expand_records(self, pack: Path, resources: Path):
+        """What the program must write: its two records, expanded by olvan-pack."""
+        for record in ("OLVAN.PCK", "12QAAS03.PCK"):
+            out = self.work / (record + ".expanded")
+            subprocess.run([str(pack), "expand", str(resources / record), str(out)], check=True)
+            self.expected[record] = out.read_bytes()
+
     def small_disk(self, size: str) -> Optional[Path]:
         """A real tmpfs of that size as drive D:, or None where it cannot be mounted."""
-        raise NotImplementedError
+        disk = self.work / f"disk-{len(self.mounts)}"
+        disk.mkdir()
+        if subprocess.run(["mount", "-t", "tmpfs", "-o", f"size={size},mode=0755", "tmpfs", str(disk)],
+                          capture_output=True).returncode != 0:
+            return None
+        self.mounts.append(disk)
+        link = self.root / "dosdevices" / "d:"
+        if link.is_symlink():
+            link.unlink()
+        link.symlink_to(disk)
+        return disk
+
+    def small_disk_path(self) -> Path:
+        return Path(os.readlink(self.root / "dosdevices" / "d:"))
+
+    def unmount(self):
+        for mount in self.mounts:
+            subprocess.run(["umount", "-l", str(mount)], capture_output=True)
 
     def install(self, folder="GAMES/OLVAN", voice=True, data_dir=r"C:\Games\Olvan") -> Path:
         """The game as its installer leaves it, folders spelled in capitals."""
@@ -311,8 +344,6 @@ def compare(case: Case, shown, exit_code, before: set, after: set, buttons_only=
 
 def run_table(runner, only: Optional[str], native: bool) -> int:
     """Runs the cases that apply; returns how many failed."""
-    import os
-    import time
     failures = 0
     for case in CASES:
         if only and only not in case.name:

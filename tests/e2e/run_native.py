@@ -19,7 +19,7 @@ import sys
 from pathlib import Path
 from typing import List, Optional
 
-from cases import CANCELLED, Case, IDCANCEL, IDOK, Install, Value, compare, files_below, run_table
+from cases import Case, IDCANCEL, IDOK, Install, Value, compare, files_below, run_table
 
 ANSWERS = {"Return": "\n", "Escape": "c\n", "Tab Return": "cancel\n"}
 
@@ -40,27 +40,18 @@ def wine_string(text: str) -> str:
 
 class NativePrefix(Install):
     def __init__(self, work: Path, build: Path):
+        super().__init__()
         self.work = work
         self.build = build
         self.root = work / "prefix"
         self.drive_c = self.root / "drive_c"
-        self.mounts = []
-        self.expected = {}
 
     def start(self):
         shutil.rmtree(self.work, ignore_errors=True)
         (self.root / "dosdevices").mkdir(parents=True)
         self.drive_c.mkdir()
         (self.root / "dosdevices/c:").symlink_to("../drive_c")
-        for record in ("OLVAN.PCK", "12QAAS03.PCK"):
-            out = self.work / (record + ".expanded")
-            subprocess.run([str(self.build / "olvan-pack"), "expand", str(self.build / "resources" / record),
-                            str(out)], check=True)
-            self.expected[record] = out.read_bytes()
-
-    def stop(self):
-        for mount in self.mounts:
-            subprocess.run(["umount", "-l", str(mount)], capture_output=True)
+        self.expand_records(self.build / "olvan-pack", self.build / "resources")
 
     def set_value(self, value: Optional[Value]):
         lines = ["WINE REGISTRY Version 2", ";; All keys relative to \\\\User\\\\S-1-5-21-0-0-0-1000", "",
@@ -81,22 +72,6 @@ class NativePrefix(Install):
         subprocess.run(["chmod", "-R", "u+w", str(self.drive_c)])
         shutil.rmtree(self.drive_c)
         self.drive_c.mkdir()
-
-    def small_disk(self, size: str) -> Optional[Path]:
-        disk = self.work / f"disk-{len(self.mounts)}"
-        disk.mkdir()
-        if subprocess.run(["mount", "-t", "tmpfs", "-o", f"size={size}", "tmpfs", str(disk)],
-                          capture_output=True).returncode != 0:
-            return None
-        self.mounts.append(disk)
-        link = self.root / "dosdevices" / "d:"
-        if link.is_symlink():
-            link.unlink()
-        link.symlink_to(disk)
-        return disk
-
-    def small_disk_path(self) -> Path:
-        return Path(os.readlink(self.root / "dosdevices" / "d:"))
 
     def run(self, case: Case):
         program = self.build / (f"variants/olvan-update-{case.variant}" if case.variant else "olvan-update")
@@ -159,7 +134,7 @@ def main():
         prefix.start()
         failures = run_table(lambda case: run_case(prefix, case), args.only, native=True)
     finally:
-        prefix.stop()
+        prefix.unmount()
     print(f"{failures} of the cases failed" if failures else "every case passed")
     return 1 if failures else 0
 

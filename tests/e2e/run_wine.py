@@ -16,7 +16,6 @@ the ja_JP.UTF-8 locale is missing, unless OLVAN_REQUIRE_WINE=1, where that is a 
 """
 
 import argparse
-import dataclasses
 import os
 import re
 import shutil
@@ -40,10 +39,9 @@ class Prefix(Install):
         self.drive_c = self.root / "drive_c"
         self.display = None
         self.xvfb = None
+        super().__init__()
         self.env = dict(os.environ)
-        self.expected = {}
         self.pack = pack
-        self.mounts = []
         self.runs = 0
         # Run as root, Wine writes even to a read-only file. A player is no root, and neither is
         # Wine here: the prefix belongs to nobody, and Wine runs as nobody.
@@ -77,14 +75,10 @@ class Prefix(Install):
         self.reg("add", r"HKCU\Software\Wine\Debug", "/v", "RelayInclude", "/t", "REG_SZ",
                  "/d", "user32.MessageBoxA", "/f")
         print(f"prefix ready in {time.time() - started:.1f} s", flush=True)
-        for record in ("OLVAN.PCK", "12QAAS03.PCK"):
-            out = self.work / (record + ".expanded")
-            subprocess.run([str(self.pack), "expand", str(self.win32 / "resources" / record), str(out)], check=True)
-            self.expected[record] = out.read_bytes()
+        self.expand_records(self.pack, self.win32 / "resources")
 
     def stop(self):
-        for mount in self.mounts:
-            subprocess.run(["umount", "-l", str(mount)], capture_output=True)
+        self.unmount()
         self.quiet(self.player + ["wineserver", "-k"])
         if self.xvfb:
             self.xvfb.terminate()
@@ -126,23 +120,6 @@ class Prefix(Install):
             if entry.name not in ("windows", "users", "Program Files", "ProgramData", "Program Files (x86)"):
                 subprocess.run(["chmod", "-R", "u+w", str(entry)])
                 shutil.rmtree(entry) if entry.is_dir() and not entry.is_symlink() else entry.unlink()
-
-    def small_disk(self, size: str) -> Optional[Path]:
-        """A real tmpfs of that size, as drive D:; None where mounting is not permitted."""
-        disk = self.work / f"disk-{len(self.mounts)}"
-        disk.mkdir()
-        if subprocess.run(["mount", "-t", "tmpfs", "-o", f"size={size},mode=0755", "tmpfs", str(disk)],
-                          capture_output=True).returncode != 0:
-            return None
-        self.mounts.append(disk)
-        link = self.root / "dosdevices" / "d:"
-        if link.is_symlink():
-            link.unlink()
-        link.symlink_to(disk)
-        return disk
-
-    def small_disk_path(self) -> Path:
-        return Path(os.readlink(self.root / "dosdevices" / "d:"))
 
     # -- running the program ---------------------------------------------------------------
 
