@@ -169,6 +169,7 @@ TEST(UserReg, FindsAKeyBySectionOrBySectionBelowIt) {
         {Head + "[Software\\\\Brenmo] 1\n", false},
         {Head + "[Software\\\\Brenmo\\\\Olvan 1\n", false},
         {"", false},
+        {Head + "[Other] 1\n\"Blob\"=hex:00,\\\n[Software\\\\Brenmo\\\\Olvan] 1\n", false},
         {std::string("WINE REGISTRY Version 2\n[Software\\\\Brenmo\\\\Olv\0an] 1\n", 53), false},
     };
     for (const auto &c : cases)

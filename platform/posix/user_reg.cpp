@@ -259,9 +259,10 @@ bool ParseValueData(const char *p, const char *end, LineReader &lines, Delivery 
     }
 }
 
-// Walks the file as Wine loads it, telling visit about every section and every value line.
-// onSection(name match) and onValue(name start, name end or null for '@', data start, line end,
-// reader) return nothing; the value's visitor must consume the value's continuation lines.
+// Walks the file as Wine loads it. onSection(the text after '[', the line's end) returns whether
+// the section line is well formed; only then do the value lines after it count. onValue(the
+// line's start, its end, the reader) gets each value line that counts, and must read the lines on
+// which hex data go on from the reader.
 template <typename OnSection, typename OnValue>
 void WalkRegistry(const char *text, size_t size, OnSection onSection, OnValue onValue) {
     LineReader lines(text, size);
@@ -305,7 +306,13 @@ bool RegistryHasKey(const char *text, size_t size, const char *keyPath) {
             found = found || (wellFormed && match.SameOrBelow());
             return wellFormed;
         },
-        [](const char *, const char *, LineReader &) {});
+        [](const char *p, const char *end, LineReader &lines) {
+            // Parsed only to pass over the lines on which hex data go on.
+            const char *data = ParseValueName(p, end, [](uint16_t) {});
+            Delivery nowhere(nullptr, 0);
+            uint32_t type;
+            if (data) ParseValueData(data, end, lines, nowhere, &type);
+        });
     return found;
 }
 

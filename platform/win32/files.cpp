@@ -6,12 +6,15 @@
 
 #include "platform/platform.h"
 
-static_assert(InvalidFileAttributes == INVALID_FILE_ATTRIBUTES, "the seam's values are Windows' own");
-static_assert((_O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY) == 0x8301 && (_S_IREAD | _S_IWRITE) == 0x180 &&
-                  (_O_RDWR | _O_BINARY) == 0x8002,
+static_assert(InvalidFileAttributes == INVALID_FILE_ATTRIBUTES,
+              "the seam's values are Windows' own");
+static_assert((_O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY) == 0x8301 &&
+                  (_S_IREAD | _S_IWRITE) == 0x180 && (_O_RDWR | _O_BINARY) == 0x8002,
               "the runtime's flags");
 
-uint32_t PlatformPathAttributes(const char *path) { return GetFileAttributesA(path); }
+uint32_t PlatformPathAttributes(const char *path) {
+    return GetFileAttributesA(path);
+}
 
 int32_t PlatformOpenForWriting(const char *path) {
     // CreateFileA with GENERIC_WRITE, read and write sharing, CREATE_ALWAYS and
@@ -19,9 +22,13 @@ int32_t PlatformOpenForWriting(const char *path) {
     return _open(path, _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY, _S_IREAD | _S_IWRITE);
 }
 
-int32_t PlatformWrite(int32_t file, const void *data, uint32_t size) { return _write(file, data, size); }
+int32_t PlatformWrite(int32_t file, const void *data, uint32_t size) {
+    return _write(file, data, size);
+}
 
-void PlatformClose(int32_t file) { _close(file); }
+void PlatformClose(int32_t file) {
+    _close(file);
+}
 
 namespace {
 
@@ -46,9 +53,12 @@ int32_t PlatformSetFileTimes(const char *path, const FileTimes *times) {
     if (file == -1) return -1;
     const FILETIME access = ToFileTime(times->accessTime);
     const FILETIME write = ToFileTime(times->modificationTime);
-    const BOOL set = SetFileTime(reinterpret_cast<HANDLE>(_get_osfhandle(file)), nullptr, &access, &write);
+    const BOOL set =
+        SetFileTime(reinterpret_cast<HANDLE>(_get_osfhandle(file)), nullptr, &access, &write);
     _close(file);
     return set ? 0 : -1;
 }
 
-int32_t PlatformMakeFolder(const char *path) { return _mkdir(path); }
+int32_t PlatformMakeFolder(const char *path) {
+    return _mkdir(path);
+}

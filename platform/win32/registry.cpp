@@ -9,7 +9,9 @@ namespace {
 // The key path is opened from a buffer of its own.
 char KeyPath[260];
 
-HKEY Handle(RegistryKey *key) { return reinterpret_cast<HKEY>(key); }
+HKEY Handle(RegistryKey *key) {
+    return reinterpret_cast<HKEY>(key);
+}
 
 } // namespace
 
@@ -30,4 +32,6 @@ int32_t PlatformQueryValue(RegistryKey *key, const char *name, uint32_t *type, u
     return result;
 }
 
-void PlatformCloseKey(RegistryKey *key) { RegCloseKey(Handle(key)); }
+void PlatformCloseKey(RegistryKey *key) {
+    RegCloseKey(Handle(key));
+}
