@@ -12,7 +12,7 @@ if [ ! -x "$bin" ]; then
     echo "skipped: $bin is not built (scripts/test builds it with clang where clang is installed)"
     exit 77
 fi
-corpus=${4:-}
+corpus=${4:+$(realpath -m "$4")}
 if [ -z "$corpus" ]; then
     corpus=$(mktemp -d)
     trap 'rm -rf "$corpus"' EXIT
