@@ -126,13 +126,13 @@ int main(int argc, char **argv) {
     std::vector<char *> rest = {argv[0]};
     for (int i = 1; i < argc; i++) {
         if (std::strcmp(argv[i], "--input") == 0 && i + 1 < argc) {
-            const std::string spec = argv[++i];
-            const size_t eq = spec.find('=');
+            const std::string argument = argv[++i];
+            const size_t eq = argument.find('=');
             Input in;
-            in.name = spec.substr(0, eq);
+            in.name = argument.substr(0, eq);
             std::string error;
-            if (eq == std::string::npos || !ReadWholeFile(spec.substr(eq + 1), &in.data, &error)) {
-                std::fprintf(stderr, "olvan-bench: bad input %s %s\n", spec.c_str(), error.c_str());
+            if (eq == std::string::npos || !ReadWholeFile(argument.substr(eq + 1), &in.data, &error)) {
+                std::fprintf(stderr, "olvan-bench: bad input %s %s\n", argument.c_str(), error.c_str());
                 return 2;
             }
             in.olvan = OlvanStream(in.data);
