@@ -131,8 +131,10 @@ int main(int argc, char **argv) {
             Input in;
             in.name = argument.substr(0, eq);
             std::string error;
-            if (eq == std::string::npos || !ReadWholeFile(argument.substr(eq + 1), &in.data, &error)) {
-                std::fprintf(stderr, "olvan-bench: bad input %s %s\n", argument.c_str(), error.c_str());
+            if (eq == std::string::npos ||
+                !ReadWholeFile(argument.substr(eq + 1), &in.data, &error)) {
+                std::fprintf(stderr, "olvan-bench: bad input %s %s\n", argument.c_str(),
+                             error.c_str());
                 return 2;
             }
             in.olvan = OlvanStream(in.data);
