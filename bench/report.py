@@ -10,7 +10,6 @@ import json
 import os
 import platform
 import re
-import shutil
 import statistics
 import subprocess
 import sys
@@ -113,7 +112,7 @@ def measure_patch(build: Path, expanded_exe: Path, expanded_voice: Path, repeat=
                      reset)
         reset()
         peak = None
-        if shutil.which("time") or Path("/usr/bin/time").exists():
+        if Path("/usr/bin/time").exists():
             r = subprocess.run(["/usr/bin/time", "-f", "%M", str(build / "olvan-update")], env=env, input=b"\n\n",
                                stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, check=True)
             peak = int(r.stderr.decode().strip().splitlines()[-1]) / 1024

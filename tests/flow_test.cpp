@@ -59,7 +59,7 @@ struct Case {
     std::function<void(Flow &)> setUp;
     std::vector<int32_t> answers;
     std::vector<Box> boxes;
-    std::function<void(Flow &, const char *)> check;
+    std::function<void(Flow &, const char *)> check = nullptr; // none where nothing is on disk yet
 };
 
 void RunCases(Flow &flow, const std::vector<Case> &cases) {
@@ -67,7 +67,7 @@ void RunCases(Flow &flow, const std::vector<Case> &cases) {
         c.setUp(flow);
         EXPECT_EQ(RunProgram(c.answers), 0) << c.what;
         ExpectBoxes(c.boxes, c.what);
-        c.check(flow, c.what);
+        if (c.check) c.check(flow, c.what);
     }
 }
 
@@ -94,27 +94,20 @@ TEST_F(Flow, EndsEachCaseOfTheFailureTableWithItsBoxesInOrder) {
     RunCases(
         *this,
         {
-            {"no user.reg", [](Flow &) {}, {}, {NotInstalled}, [](Flow &, const char *) {}},
+            {"no user.reg", [](Flow &) {}, {}, {NotInstalled}},
             {"no key",
              [](Flow &f) { f.prefix.WriteKey("\"DataDir\"=\"C:\\\\x\"", "Software\\\\Brenmo"); },
              {},
-             {NotInstalled},
-             [](Flow &, const char *) {}},
+             {NotInstalled}},
             {"no value",
              [](Flow &f) { f.prefix.WriteKey("\"Data\"=\"C:\\\\x\""); },
              {},
-             {NotInstalled},
-             [](Flow &, const char *) {}},
-            {"an empty value",
-             [](Flow &f) { f.prefix.SetDataDir(""); },
-             {},
-             {NotInstalled},
-             [](Flow &, const char *) {}},
+             {NotInstalled}},
+            {"an empty value", [](Flow &f) { f.prefix.SetDataDir(""); }, {}, {NotInstalled}},
             {"a value of 260 bytes",
              [](Flow &f) { f.prefix.SetDataDir("C:\\" + std::string(257, 'a')); },
              {},
-             {NotInstalled},
-             [](Flow &, const char *) {}},
+             {NotInstalled}},
             {"a value of 260 bytes without a zero",
              [](Flow &f) {
                  std::string hex = "41";
@@ -122,13 +115,8 @@ TEST_F(Flow, EndsEachCaseOfTheFailureTableWithItsBoxesInOrder) {
                  f.prefix.WriteKey("\"DataDir\"=hex:" + hex);
              },
              {},
-             {NotInstalled},
-             [](Flow &, const char *) {}},
-            {"no executable",
-             [](Flow &f) { f.prefix.SetDataDir("C:\\Nowhere"); },
-             {},
-             {NotFound},
-             [](Flow &, const char *) {}},
+             {NotInstalled}},
+            {"no executable", [](Flow &f) { f.prefix.SetDataDir("C:\\Nowhere"); }, {}, {NotFound}},
         });
     Install();
     RunCases(*this, {
